@@ -1,0 +1,10 @@
+#include "ToolWindowFactory.h"
+
+namespace lumex::app {
+
+ToolWindowFactory& ToolWindows() {
+    static ToolWindowFactory factory;
+    return factory;
+}
+
+}  // namespace lumex::app
