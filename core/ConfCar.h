@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace lumex {
@@ -88,6 +89,10 @@ public:
     Words& RawWords() { return m_words; }
 
 private:
+    std::optional<std::int32_t> RawForWrite(ParamIndex index, double value) const;
+    static ParamIndex HoldingIndex(ParamIndex index);
+    EcuIdentBytes FileIdent();
+
     EcuLink* m_link = nullptr;
     LinkScreen* m_screen = nullptr;
     Words m_words{};
