@@ -1,0 +1,126 @@
+#include "LinkModule.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <climits>
+#endif
+
+#include <utility>
+
+namespace lumex {
+
+namespace {
+
+constexpr const char* kCreateExport = "_CreateClassInstance";
+constexpr const char* kDestroyExport = "_DestroyClassInstance";
+
+using CreateFn = EcuLink* (*)();
+
+#ifdef _WIN32
+constexpr char kSeparator = '\\';
+
+std::string LastSystemError() {
+    const DWORD code = GetLastError();
+    char* text = nullptr;
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string message = length ? std::string(text, length) : "error " + std::to_string(code);
+    if (text) LocalFree(text);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) message.pop_back();
+    return message;
+}
+
+void* OpenLibrary(const std::string& path) { return LoadLibraryA(path.c_str()); }
+void CloseLibrary(void* handle) { FreeLibrary(static_cast<HMODULE>(handle)); }
+void* FindSymbol(void* handle, const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle), name));
+}
+#else
+constexpr char kSeparator = '/';
+
+std::string LastSystemError() {
+    const char* text = dlerror();
+    return text ? text : "unknown dynamic loader error";
+}
+
+// RTLD_LOCAL keeps the module's own copy of the core out of the program's
+// symbol namespace.
+void* OpenLibrary(const std::string& path) { return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL); }
+void CloseLibrary(void* handle) { dlclose(handle); }
+void* FindSymbol(void* handle, const char* name) { return dlsym(handle, name); }
+#endif
+
+}  // namespace
+
+std::string LinkModule::ModuleFileName() {
+#ifdef _WIN32
+    return "SerKtvDL.dll";
+#else
+    return "libSerKtvDL.so";
+#endif
+}
+
+std::string LinkModule::ExecutableFolder() {
+#ifdef _WIN32
+    char buffer[MAX_PATH];
+    const DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+    if (length == 0 || length == MAX_PATH) return {};
+    std::string path(buffer, length);
+#else
+    char buffer[PATH_MAX];
+    const ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer);
+    if (length <= 0 || static_cast<size_t>(length) >= sizeof buffer) return {};
+    std::string path(buffer, static_cast<size_t>(length));
+#endif
+    const auto slash = path.find_last_of(kSeparator);
+    return slash == std::string::npos ? std::string{} : path.substr(0, slash);
+}
+
+std::unique_ptr<LinkModule> LinkModule::Load(std::string folder, std::string& error) {
+    if (folder.empty()) folder = ExecutableFolder();
+    std::string path = ModuleFileName();
+    if (!folder.empty()) {
+        if (folder.back() != kSeparator && folder.back() != '/') folder += kSeparator;
+        path = folder + path;
+    }
+    return LoadFile(path, error);
+}
+
+std::unique_ptr<LinkModule> LinkModule::LoadFile(const std::string& path, std::string& error) {
+    void* handle = OpenLibrary(path);
+    if (!handle) {
+        error = LastSystemError();
+        return nullptr;
+    }
+    auto create = reinterpret_cast<CreateFn>(FindSymbol(handle, kCreateExport));
+    if (!create) {
+        error = "The link module " + path + " has no \"" + kCreateExport +
+                "\" export: it is not a link module or it is damaged.";
+        CloseLibrary(handle);
+        return nullptr;
+    }
+    auto destroy = reinterpret_cast<DestroyFn>(FindSymbol(handle, kDestroyExport));
+    EcuLink* link = create();
+    if (!link) {
+        error = "The link module " + path + " could not create its link object.";
+        CloseLibrary(handle);
+        return nullptr;
+    }
+    error.clear();
+    return std::unique_ptr<LinkModule>(new LinkModule(handle, link, destroy, path));
+}
+
+LinkModule::LinkModule(void* handle, EcuLink* link, DestroyFn destroy, std::string path)
+    : m_handle(handle), m_link(link), m_destroy(destroy), m_path(std::move(path)) {}
+
+LinkModule::~LinkModule() {
+    if (m_destroy) m_destroy(m_link);
+    CloseLibrary(m_handle);
+}
+
+}  // namespace lumex
