@@ -95,8 +95,8 @@ public:
     // Calls addressing this ECU number (either code form) are refused.
     void RefuseEcuNumber(unsigned ecuNumber) { m_refusedNumbers.insert(ecuNumber); }
     void RefuseEverything(bool refuse = true) { m_refuseAll = refuse; }
-    // The Nth parameter call (1-based, counting ReadParam, WriteParam and
-    // WriteParamItem) is refused.
+    // The Nth parameter call since construction (1-based, counting ReadParam,
+    // WriteParam and WriteParamItem) is refused.
     void RefuseParamCall(int n) { m_refusedCalls.insert(n); }
     // ReadParam of this ECU number fills these words (as many as the code
     // asks for: its element count for a multi-value code, else one). Numbers
@@ -117,7 +117,8 @@ public:
         return Filter([](const LinkCall& c) { return c.op == LinkOp::ReadParam; });
     }
     LinkScreen* Screen() const { return m_screen; }
-    void ClearCalls() { m_calls.clear(); m_paramCalls = 0; }
+    // Forgets the log; the count behind RefuseParamCall goes on.
+    void ClearCalls() { m_calls.clear(); }
 
     // --- EcuLink ---
     void SetOptionA(int value) override { Record({LinkOp::SetOptionA, 0, -1, value}); }
