@@ -23,17 +23,17 @@ constexpr std::array<Command, 10> kCommands = {{
     {"new", CmdNew, "new FILE",
      "Writes a configuration file holding the factory defaults, exactly as the\n"
      "program saves them while no ECU is connected.\n"},
-    {"get", CmdGet, "get FILE SPEC...",
-     "Loads FILE and prints one line per SPEC: the value in user units.\n"
-     "SPEC is INDEX or NAME (a parameter, e.g. 56 or ChangeoverRpm) or\n"
+    {"get", CmdGet, "get FILE PARAM...",
+     "Loads FILE and prints one line per PARAM: the value in user units.\n"
+     "PARAM is INDEX or NAME (a parameter, e.g. 56 or ChangeoverRpm) or\n"
      "INDEX:ELEMENT (an element of a table, e.g. 60:2). Indices without a value\n"
      "print 800000. A file that does not load prints \"FILE:LINE: reason\" on\n"
      "stderr and nothing on stdout.\n"},
-    {"set", CmdSet, "set FILE SPEC VALUE",
+    {"set", CmdSet, "set FILE PARAM VALUE",
      "Loads FILE, writes VALUE (user units; negative numbers need no \"--\")\n"
-     "into the parameter or element SPEC as the program would with an ECU that\n"
+     "into the parameter or element PARAM as the program would with an ECU that\n"
      "accepts every write, and prints two lines: the write's result (1 stored,\n"
-     "0 not taken, -1 bad index) and the raw words behind SPEC after the write\n"
+     "0 not taken, -1 bad index) and the raw words behind PARAM after the write\n"
      "(for a bit view the word holding it; empty when there is none). Then\n"
      "saves FILE. A result other than 1 leaves FILE unchanged and exits 1.\n"},
     {"show", CmdShow, "show FILE [--json]",

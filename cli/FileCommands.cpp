@@ -42,7 +42,7 @@ std::unique_ptr<OfflineRecord> LoadStrict(
 }
 
 // INDEX, NAME, INDEX:ELEMENT or NAME:ELEMENT.
-struct Spec {
+struct ParamRef {
     ParamIndex index = 0;
     std::optional<int> element;
 };
@@ -55,29 +55,42 @@ std::optional<ParamIndex> ParseIndex(const std::string& text)
     return std::nullopt;
 }
 
-std::optional<Spec> ParseSpec(const std::string& text)
+std::optional<ParamRef> ParseRef(const std::string& text)
 {
-    Spec spec;
+    ParamRef ref;
     const auto colon = text.find(':');
     const auto index = ParseIndex(text.substr(0, colon));
     if (!index) return std::nullopt;
-    spec.index = *index;
+    ref.index = *index;
     if (colon != std::string::npos) {
-        spec.element = ParseInt(std::string_view(text).substr(colon + 1));
-        if (!spec.element) return std::nullopt;
+        ref.element = ParseInt(std::string_view(text).substr(colon + 1));
+        if (!ref.element) return std::nullopt;
     }
-    return spec;
+    return ref;
 }
 
-double ReadSpec(ConfCar& car, const Spec& spec)
+double ReadRef(ConfCar& car, const ParamRef& ref)
 {
-    return spec.element ? car.ReadItem(spec.index, *spec.element) : car.ReadValue(spec.index);
+    return ref.element ? car.ReadItem(ref.index, *ref.element) : car.ReadValue(ref.index);
 }
 
-int WriteSpec(ConfCar& car, const Spec& spec, double value)
+int WriteRef(ConfCar& car, const ParamRef& ref, double value)
 {
-    if (spec.element) return car.WriteItem(spec.index, *spec.element, value) == 1.0 ? 1 : 0;
-    return car.WriteValue(spec.index, value);
+    if (ref.element) return car.WriteItem(ref.index, *ref.element, value) == 1.0 ? 1 : 0;
+    return car.WriteValue(ref.index, value);
+}
+
+// Indices 0..72 travel in the file; the others live only in the ECU.
+bool KeptInFile(ParamIndex index)
+{
+    return index >= 0 && index < kFileParamCount && index != CustomerCode;
+}
+
+std::string ParamName(ParamIndex index)
+{
+    const auto entry = CatalogueEntry(index);
+    if (entry && !entry->name.empty()) return std::string(entry->name);
+    return "index " + FormatInt(index);
 }
 
 // Saves the record to its own file name; prints the failure.
@@ -185,20 +198,20 @@ int CmdGet(const Invocation& inv)
 {
     const ParsedArgs args = ParseArgs(inv.args);
     if (!args.options.empty()) return Fail(inv.command, "unknown option " + args.options[0]);
-    if (args.positionals.size() < 2) return Fail(inv.command, "expects FILE and at least one SPEC");
+    if (args.positionals.size() < 2) return Fail(inv.command, "expects FILE and at least one PARAM");
 
-    std::vector<Spec> specs;
+    std::vector<ParamRef> refs;
     for (std::size_t i = 1; i < args.positionals.size(); ++i) {
-        const auto spec = ParseSpec(args.positionals[i]);
-        if (!spec) return Fail(inv.command, "bad SPEC \"" + args.positionals[i] +
+        const auto ref = ParseRef(args.positionals[i]);
+        if (!ref) return Fail(inv.command, "bad PARAM \"" + args.positionals[i] +
                                                 "\" (INDEX, NAME, INDEX:ELEMENT or NAME:ELEMENT)");
-        specs.push_back(*spec);
+        refs.push_back(*ref);
     }
     auto record = LoadStrict(args.positionals[0]);
     if (!record) return kExitFail;
 
     std::string out;
-    for (const Spec& spec : specs) out += FormatNumber(ReadSpec(record->car, spec)) + "\n";
+    for (const ParamRef& ref : refs) out += FormatNumber(ReadRef(record->car, ref)) + "\n";
     std::fputs(out.c_str(), stdout);
     return kExitOk;
 }
@@ -207,25 +220,29 @@ int CmdSet(const Invocation& inv)
 {
     const ParsedArgs args = ParseArgs(inv.args);
     if (!args.options.empty()) return Fail(inv.command, "unknown option " + args.options[0]);
-    if (args.positionals.size() != 3) return Fail(inv.command, "expects FILE SPEC VALUE");
+    if (args.positionals.size() != 3) return Fail(inv.command, "expects FILE PARAM VALUE");
     const std::string& path = args.positionals[0];
-    const auto spec = ParseSpec(args.positionals[1]);
-    if (!spec) return Fail(inv.command, "bad SPEC \"" + args.positionals[1] + "\"");
+    const auto ref = ParseRef(args.positionals[1]);
+    if (!ref) return Fail(inv.command, "bad PARAM \"" + args.positionals[1] + "\"");
     const auto value = ParseNumber(args.positionals[2]);
     if (!value || !std::isfinite(*value))
         return Fail(inv.command, "VALUE \"" + args.positionals[2] + "\" is not a finite number");
 
     auto record = LoadStrict(path, OfflineLink::Writes::AcceptAll);
     if (!record) return kExitFail;
-    const int result = WriteSpec(record->car, *spec, *value);
+    const int result = WriteRef(record->car, *ref, *value);
     Print(FormatInt(result));
-    Print(RawText(WordsBehind(record->car, spec->index)));
+    Print(RawText(WordsBehind(record->car, ref->index)));
     // A write the record did not take leaves the file as it was: rewriting
     // it would suggest a change that did not happen.
     if (result != 1)
         return Fail(inv.command, "the record did not take the value (result " +
                                      FormatInt(result) + "); " + path + " is unchanged");
-    return Save(record->car, path) ? kExitOk : kExitFail;
+    if (!Save(record->car, path)) return kExitFail;
+    if (!KeptInFile(ref->index))
+        PrintError("lumexctl: set: note: " + ParamName(ref->index) +
+                   " is not kept in configuration files; " + path + " does not hold it");
+    return kExitOk;
 }
 
 int CmdShow(const Invocation& inv)
