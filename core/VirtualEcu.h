@@ -82,6 +82,11 @@ private:
 
     Cell* CellFor(std::uint32_t code);
     const Cell* CellFor(std::uint32_t code) const;
+    void BuildCells();
+    bool Reachable() const;                     // connected and not refusing
+    bool WriteElement(std::uint32_t code, int element, std::int32_t value);
+    void Store(unsigned ecuNumber, int element, std::int32_t value);
+    std::int32_t CellWord(unsigned ecuNumber, int element) const;
     void Notify(bool connected);
     void SyncEngine();
 
