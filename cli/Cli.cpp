@@ -35,7 +35,7 @@ constexpr std::array<Command, 10> kCommands = {{
      "accepts every write, and prints two lines: the write's result (1 stored,\n"
      "0 not taken, -1 bad index) and the raw words behind PARAM after the write\n"
      "(for a bit view the word holding it; empty when there is none). Then\n"
-     "saves FILE. A result other than 1 leaves FILE unchanged and exits 1.\n"},
+     "saves FILE. A result other than 1 changes no parameter (a note says so).\n"},
     {"show", CmdShow, "show FILE [--json]",
      "Prints every parameter that has storage or is a view on another one:\n"
      "index, name, raw words and value with its unit (ms, s, V, rpm, °C) or\n"

@@ -233,11 +233,11 @@ int CmdSet(const Invocation& inv)
     const int result = WriteRef(record->car, *ref, *value);
     Print(FormatInt(result));
     Print(RawText(WordsBehind(record->car, ref->index)));
-    // A write the record did not take leaves the file as it was: rewriting
-    // it would suggest a change that did not happen.
+    // The result line is the answer scripts read; a value the record did not
+    // take changes no word, so the file is rewritten with what it held.
     if (result != 1)
-        return Fail(inv.command, "the record did not take the value (result " +
-                                     FormatInt(result) + "); " + path + " is unchanged");
+        PrintError("lumexctl: set: note: the record did not take the value (result " +
+                   FormatInt(result) + "); no parameter changed");
     if (!Save(record->car, path)) return kExitFail;
     if (!KeptInFile(ref->index))
         PrintError("lumexctl: set: note: " + ParamName(ref->index) +
