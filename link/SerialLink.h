@@ -73,6 +73,8 @@ public:
     std::uint64_t BytesReceived() const { return m_bytesReceived; }
     void ResetCounters() { m_bytesSent = m_bytesReceived = 0; }
     const std::string& PortName() const { return m_portName; }
+    // How long one attempt waits for its answer at the current settings.
+    int AnswerTimeoutMs() const;
 
 private:
     bool OpenDevice(const std::string& name);
@@ -85,7 +87,6 @@ private:
     std::optional<wire::Frame> AwaitAnswer(std::uint8_t command, std::uint8_t sequence, int timeoutMs);
     bool Send(const std::vector<std::uint8_t>& bytes);
     void DiscardInput();
-    int AnswerTimeoutMs() const;
     void LoseConnection();
     void Notify(bool connected);
     void StartHeartbeat();

@@ -51,11 +51,15 @@ std::optional<Frame> FrameDecoder::Next() {
             continue;
         }
         const std::size_t total = EncodedSize(payloadSize);
-        if (available < total) return std::nullopt;
-
-        const std::uint16_t expected = Crc16(std::span(frame + 1, 3 + payloadSize));
-        const std::uint16_t received = static_cast<std::uint16_t>((frame[total - 2] << 8) | frame[total - 1]);
-        if (expected != received) {
+        if (available < total) {
+            // A noise byte that looks like a frame start must not hide a
+            // whole frame that has already arrived behind it.
+            const std::size_t later = OffsetOfCompleteFrame(1);
+            if (later == 0) return std::nullopt;
+            Drop(later);
+            continue;
+        }
+        if (!IsCompleteFrame(m_begin)) {
             Drop(1);
             continue;
         }
@@ -66,6 +70,23 @@ std::optional<Frame> FrameDecoder::Next() {
         m_begin += total;
         return decoded;
     }
+}
+
+bool FrameDecoder::IsCompleteFrame(std::size_t at) const {
+    const std::size_t available = m_buffer.size() - at;
+    if (available < kFrameOverhead || m_buffer[at] != kStartByte) return false;
+    const std::uint8_t* frame = m_buffer.data() + at;
+    const std::size_t payloadSize = frame[1];
+    const std::size_t total = EncodedSize(payloadSize);
+    if (payloadSize > kMaxPayload || available < total) return false;
+    const std::uint16_t expected = Crc16(std::span(frame + 1, 3 + payloadSize));
+    return expected == static_cast<std::uint16_t>((frame[total - 2] << 8) | frame[total - 1]);
+}
+
+std::size_t FrameDecoder::OffsetOfCompleteFrame(std::size_t from) const {
+    for (std::size_t offset = from; m_begin + offset < m_buffer.size(); ++offset)
+        if (IsCompleteFrame(m_begin + offset)) return offset;
+    return 0;
 }
 
 void FrameDecoder::Reset() {

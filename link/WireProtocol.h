@@ -66,8 +66,10 @@ constexpr std::uint8_t AnswerCommand(Command request) {
 // Collects bytes and hands out each well-formed frame once. Bytes before a
 // start byte, frames with an impossible length and frames with a wrong CRC are
 // skipped; after a bad frame the search resumes one byte after its start byte,
-// so a real frame hidden inside garbage is still found. Memory stays bounded
-// by kMaxFrame plus the bytes of one Push.
+// so a real frame hidden inside garbage is still found. While a frame start is
+// waiting for the rest of its bytes, a complete frame found further on wins
+// (the start was noise). Every frame handed out is a contiguous run of the
+// bytes pushed since the last Reset, in the order they came.
 class FrameDecoder {
 public:
     void Push(std::span<const std::uint8_t> bytes);
@@ -82,6 +84,10 @@ public:
 private:
     void Drop(std::size_t count);
     void Compact();
+    bool IsCompleteFrame(std::size_t at) const;
+    // Offset (from the current start, at least from) of the first complete
+    // frame, 0 when there is none.
+    std::size_t OffsetOfCompleteFrame(std::size_t from) const;
 
     std::vector<std::uint8_t> m_buffer;
     std::size_t m_begin = 0;

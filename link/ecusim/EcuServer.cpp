@@ -108,8 +108,11 @@ std::int64_t EcuServer::ByteTimeNs() const { return 10'000'000'000LL / m_baud; }
 void EcuServer::Run() {
     // A real unit serves from power-on; the protocol's Connect only opens a
     // session on the link's side.
-    m_ecu.OpenPort();
-    m_ecu.Connect();
+    {
+        std::lock_guard lock(m_ecuMutex);
+        m_ecu.OpenPort();
+        m_ecu.Connect();
+    }
 
     wire::FrameDecoder decoder;
     std::uint8_t buffer[512];
@@ -141,7 +144,11 @@ void EcuServer::Serve(const Frame& request, std::int64_t arrivedNs) {
     const long number = ++m_requests;
     if (m_faults.unplugAfter >= 0 && number > m_faults.unplugAfter) return;
 
-    std::vector<std::uint8_t> bytes = wire::EncodeFrame(AnswerRequest(m_ecu, request));
+    std::vector<std::uint8_t> bytes;
+    {
+        std::lock_guard lock(m_ecuMutex);
+        bytes = wire::EncodeFrame(AnswerRequest(m_ecu, request));
+    }
     const bool drop = Chance(m_faults.dropAnswer);
     const bool corrupt = Chance(m_faults.corruptAnswer);
     const std::size_t flipBit = std::uniform_int_distribution<std::size_t>(0, bytes.size() * 8 - 1)(m_random);

@@ -5,13 +5,15 @@
 // deterministically for a given seed. Used by lumex-ecusim and by the link
 // tests, which run it on a thread of their own.
 //
-// Threading: Run() owns the VirtualEcu while it runs; only Stop() and the
-// counters may be called from other threads. POSIX only.
+// Threading: Run() uses the VirtualEcu while it runs; other threads may call
+// Stop() and the counters, and may look at the ECU while holding EcuMutex().
+// POSIX only.
 
 #include "VirtualEcu.h"
 #include "WireProtocol.h"
 
 #include <atomic>
+#include <mutex>
 #include <cstdint>
 #include <random>
 
@@ -40,6 +42,8 @@ public:
 
     long RequestsReceived() const { return m_requests.load(); }
     long AnswersSent() const { return m_answers.load(); }
+    // Held while a request is being answered.
+    std::mutex& EcuMutex() { return m_ecuMutex; }
 
 private:
     void Serve(const wire::Frame& request, std::int64_t arrivedNs);
@@ -56,6 +60,7 @@ private:
     std::atomic<bool> m_stop{false};
     std::atomic<long> m_requests{0};
     std::atomic<long> m_answers{0};
+    std::mutex m_ecuMutex;
 };
 
 }  // namespace lumex

@@ -1,0 +1,98 @@
+// lumex-ecusim as a separate program: the path it prints, its options, and a
+// link that loses it half-way through a whole-record read.
+
+#include "LinkTestSupport.h"
+
+#include "ConfCar.h"
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace lumex::test {
+namespace {
+
+class EcuSimProcess {
+public:
+    explicit EcuSimProcess(const QStringList& arguments) {
+        m_process.start(LUMEX_ECUSIM, arguments);
+        if (!m_process.waitForStarted(5000)) return;
+        // The path comes on a line of its own as soon as the terminal exists.
+        while (!m_process.canReadLine() && m_process.waitForReadyRead(5000)) {
+        }
+        m_path = QString::fromUtf8(m_process.readLine()).trimmed().toStdString();
+    }
+    ~EcuSimProcess() {
+        m_process.terminate();
+        if (!m_process.waitForFinished(3000)) m_process.kill();
+        m_process.waitForFinished(3000);
+    }
+    const std::string& path() const { return m_path; }
+    QProcess& process() { return m_process; }
+
+private:
+    QProcess m_process;
+    std::string m_path;
+};
+
+std::unique_ptr<SerialLink> ConnectTo(const std::string& path, RecordingScreen& screen) {
+    auto link = std::make_unique<SerialLink>(SerialLink::Settings{path, 19200});
+    link->SetScreen(&screen);
+    if (!link->OpenPort() || link->Connect() != 1) return nullptr;
+    return link;
+}
+
+TEST(EcuSimProgram, ServesItsIdentAndRefusals) {
+    EcuSimProcess sim({"--ident", "7,2,1,40", "--refuse", "ChangeoverRpm", "--refuse", "62"});
+    ASSERT_EQ(sim.path().rfind("/dev/pts/", 0), 0u) << sim.path();
+    RecordingScreen screen;
+    auto link = ConnectTo(sim.path(), screen);
+    ASSERT_NE(link, nullptr);
+    std::uint8_t ident[4] = {};
+    ASSERT_TRUE(link->ReadIdent(ident));
+    EXPECT_EQ(std::vector<int>(ident, ident + 4), (std::vector<int>{7, 2, 1, 40}));
+    EXPECT_FALSE(link->WriteParam(56, 50));
+    EXPECT_FALSE(link->WriteParam(62, 50));
+    EXPECT_TRUE(link->WriteParam(58, 50));
+}
+
+TEST(EcuSimProgram, UnplugDuringReadAllEndsInALostConnection) {
+    EcuSimProcess sim({"--unplug-after", "30"});
+    RecordingScreen screen;
+    auto link = ConnectTo(sim.path(), screen);
+    ASSERT_NE(link, nullptr);
+    ConfCar car;
+    car.AttachLink(link.get());
+    car.ReadAll();
+    EXPECT_EQ(screen.StateChanges(), (std::vector<std::intptr_t>{1, 0}));
+    EXPECT_EQ(link->IsConnected(), 0);
+    std::int32_t word = 0;
+    EXPECT_FALSE(link->ReadParam(56, &word));
+}
+
+TEST(EcuSimProgram, LateAnswersAreNeverTaken) {
+    // Every answer arrives after the link gave up on its request.
+    EcuSimProcess sim({"--delay", "150"});
+    RecordingScreen screen;
+    SerialLink link(SerialLink::Settings{sim.path(), 19200});
+    link.SetScreen(&screen);
+    ASSERT_TRUE(link.OpenPort());
+    EXPECT_EQ(link.Connect(), 0);
+    EXPECT_EQ(link.IsConnected(), 0);
+    EXPECT_TRUE(screen.messages.empty());
+}
+
+TEST(EcuSimProgram, RejectsBadOptions) {
+    for (const QStringList& arguments : {QStringList{"--drop", "2"}, QStringList{"--ident", "7,0,1"},
+                                         QStringList{"--refuse", "NoSuchParam"}, QStringList{"--bogus", "1"},
+                                         QStringList{"--baud"}}) {
+        QProcess process;
+        process.start(LUMEX_ECUSIM, arguments);
+        ASSERT_TRUE(process.waitForFinished(5000)) << arguments.join(' ').toStdString();
+        EXPECT_EQ(process.exitCode(), 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(process.readAllStandardOutput().isEmpty()) << "no device path on a refused start";
+    }
+}
+
+}  // namespace
+}  // namespace lumex::test
