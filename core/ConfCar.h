@@ -85,12 +85,15 @@ public:
     // The text SaveFile writes, for the current record.
     std::string FormatFile();
 
+    // The index whose word a WriteValue of index changes: OptionFlags for
+    // its bit views, DecelSettings for 70 and 71, else the index itself.
+    static ParamIndex HoldingIndex(ParamIndex index);
+
     const Words& RawWords() const { return m_words; }
     Words& RawWords() { return m_words; }
 
 private:
     std::optional<std::int32_t> RawForWrite(ParamIndex index, double value) const;
-    static ParamIndex HoldingIndex(ParamIndex index);
     EcuIdentBytes FileIdent();
 
     EcuLink* m_link = nullptr;

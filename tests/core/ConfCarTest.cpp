@@ -197,6 +197,7 @@ TEST_F(ConfCarTest, BitViewsWriteTheWholeWordAndKeepNeighbours)
         {DecelExitTime, DecelSettings, 22, 3, 4960.0, 251},
     };
     for (const auto& c : cases) {
+        EXPECT_EQ(ConfCar::HoldingIndex(c.index), c.holder);
         Word(c.holder) = c.before;
         link.ClearCalls();
         link.RefuseEverything(true);
