@@ -137,7 +137,8 @@ int EngineModel::TemperatureRaw() const { return TemperatureCode(CoolantCelsius(
 
 double EngineModel::IdleRpm() const
 {
-    return 850.0 + std::max(0.0, 40.0 - CoolantCelsius()) * 5.0;
+    // Sits just below 900 so the jitter crosses the display's 100 rpm steps.
+    return 870.0 + std::max(0.0, 40.0 - CoolantCelsius()) * 6.0;
 }
 
 void EngineModel::StepSpeed(double dt)
@@ -167,7 +168,7 @@ double EngineModel::ReportedRpm() const
 {
     if (Current().mode == Mode::Crank) return 0;
     const bool idle = Current().mode == Mode::Idle;
-    const double amplitude = idle ? (CoolantCelsius() < 40 ? 90.0 : 70.0) : 40.0;
+    const double amplitude = idle ? 80.0 : 40.0;
     return std::max(0.0, m_rpm + m_rpmNoise * amplitude);
 }
 
