@@ -1,5 +1,7 @@
 #include "LiveMath.h"
 
+#include "Conversions.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -16,19 +18,7 @@ int Trunc(Real value) { return static_cast<int>(std::trunc(value)); }
 
 }  // namespace
 
-int RpmFromPeriod(std::uint8_t period)
-{
-    if (period == 0 || period == 255)
-        return 0;
-    return ((120000 / period) / 100) * 100;
-}
-
-int Hundredths(std::uint8_t raw)
-{
-    // (raw + 0.5) * 500 / 255 in integers: exact, so no rounding can creep in
-    // at the one byte (25) where the quotient is whole.
-    return (1000 * raw + 500) / 510;
-}
+int RpmFromPeriod(std::uint8_t period) { return static_cast<int>(PeriodToRpm(period)); }
 
 LambdaScale LambdaScaleFor(int typePosition, int offsetHundredths)
 {
@@ -61,7 +51,7 @@ int ClampZone(int zone) { return std::clamp(zone, 0, kTpsZones - 1); }
 int CorrectedMinTps(std::uint8_t raw, int hysteresisHundredths, bool fixedIdleTps,
                     bool tpsInverted)
 {
-    int m = Hundredths(raw);
+    int m = lumex::Hundredths(raw);
     if (m + hysteresisHundredths < 500 && fixedIdleTps)
         m += hysteresisHundredths;
     if (tpsInverted)

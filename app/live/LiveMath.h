@@ -2,7 +2,9 @@
 // LiveMath: the arithmetic behind the live parameter display, kept apart from
 // the widgets so it can be checked as tables of cases. Everything here is a
 // pure function of its arguments: no Qt, no allocation, no state, so the
-// 100 ms poll may call it as often as it likes. Safe from any thread.
+// 100 ms poll may call it as often as it likes. Safe from any thread. The
+// raw-value conversions it shares with the record (volts in hundredths,
+// period-coded speed, the temperature curve) come from Conversions.h.
 
 #include <array>
 #include <cstdint>
@@ -14,11 +16,9 @@ inline constexpr int kLambdaSegments = 10;
 inline constexpr int kTpsZones = 4;
 inline constexpr int kDialFullScaleRpm = 6000;
 
-// Engine speed from the period-coded byte: 0 and 255 mean a stopped engine.
+// Engine speed from live page 0's period-coded byte (the record's own
+// conversion): 0 and 255 mean a stopped engine.
 int RpmFromPeriod(std::uint8_t period);
-
-// A 0..5 V reading on a 255-step scale, in whole hundredths of a volt.
-int Hundredths(std::uint8_t raw);
 
 // The lambda bar's scale in hundredths of a volt. For a reversed probe the
 // minimum is above the maximum.

@@ -20,17 +20,6 @@ TEST(LiveMath, EngineSpeedFromPeriodByte)
         EXPECT_EQ(RpmFromPeriod(static_cast<std::uint8_t>(c.byte)), c.rpm) << "byte " << c.byte;
 }
 
-TEST(LiveMath, HundredthsOfAVolt)
-{
-    struct Case { int byte; int hundredths; };
-    const Case cases[] = {
-        {0, 0}, {25, 50},   // 25.5 * 500 / 255 is exactly 50
-        {24, 48}, {102, 200}, {128, 251}, {255, 500},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(Hundredths(static_cast<std::uint8_t>(c.byte)), c.hundredths) << "byte " << c.byte;
-}
-
 TEST(LiveMath, LambdaScaleByProbeType)
 {
     struct Case { int position; int offset; LambdaScale scale; };
