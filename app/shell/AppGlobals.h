@@ -16,6 +16,7 @@ class EcuLink;
 namespace lumex::app {
 
 class GlobalData;
+class QtLinkScreen;
 class TModuloLingua;
 
 // The application title: captions of most message boxes.
@@ -26,6 +27,7 @@ struct AppContext {
     GlobalData* settings = nullptr;
     lumex::EcuLink* link = nullptr;
     TModuloLingua* dictionary = nullptr;   // owned by the main window
+    QtLinkScreen* screen = nullptr;        // delivers the link's messages
     bool demoMode = false;                 // "/demo": no link operation at start
     bool startAborted = false;             // the start-up connection failed
     bool terminationRequested = false;     // the program should end
