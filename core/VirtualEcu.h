@@ -58,7 +58,10 @@ public:
     void AcceptParam(unsigned ecuNumber);
     void RefuseEverything(bool refuse);         // every read and write fails
 
-    // Parameter memory; false/0 for numbers the unit does not have.
+    // Parameter memory; false/0 for numbers the unit does not have. As on the
+    // unit itself, 53 holds the engine model's diagnostics faults (writing 0
+    // clears them), 40 reads back as the adapted default position, and the
+    // write-only 64 keeps the last customer code for tests to see.
     bool HasParam(unsigned ecuNumber) const;
     int ElementCount(unsigned ecuNumber) const;
     std::int32_t Memory(unsigned ecuNumber, int element = 0) const;
