@@ -32,6 +32,22 @@ bool LooksLikeUsbAdapter(const std::string& name) {
 
 std::vector<std::uint8_t> Bytes(std::initializer_list<std::uint8_t> bytes) { return bytes; }
 
+// Without an event loop (the command line) QSerialPort warns that it cannot
+// watch the port; it does not need to, since every read here waits for its
+// bytes itself. That one warning is dropped, everything else passes on. The
+// filter goes away with the last link, before the module can be unloaded.
+QtMessageHandler g_previousHandler = nullptr;
+int g_filterUsers = 0;
+
+void DropNotifierWarning(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.startsWith(QLatin1String("QSocketNotifier: Can only be used with threads started with QThread")))
+        return;
+    if (g_previousHandler) g_previousHandler(type, context, message);
+    else qt_message_output(type, context, message);
+}
+
+bool HasEventLoop() { return QCoreApplication::instance() && QAbstractEventDispatcher::instance(); }
+
 }  // namespace
 
 SerialLink::Settings SerialLink::SettingsFromEnvironment() {
@@ -58,11 +74,17 @@ int SerialLink::PortNumberOf(const std::string& portName) {
     return base == "COM" ? std::max(number - 1, 0) : number;
 }
 
-SerialLink::SerialLink(Settings settings) : m_settings(std::move(settings)) {}
+SerialLink::SerialLink(Settings settings) : m_settings(std::move(settings)) {
+    if (!HasEventLoop()) {
+        m_filtersWarnings = true;
+        if (g_filterUsers++ == 0) g_previousHandler = qInstallMessageHandler(DropNotifierWarning);
+    }
+}
 
 SerialLink::~SerialLink() {
     StopHeartbeat();
     ClosePort();
+    if (m_filtersWarnings && --g_filterUsers == 0) qInstallMessageHandler(g_previousHandler);
 }
 
 void SerialLink::SetOptionA(int value) { m_extraWaitMs = std::clamp(value, 0, 5000); }
@@ -280,7 +302,7 @@ void SerialLink::Notify(bool connected) {
 void SerialLink::StartHeartbeat() {
     // Timers need an event loop on this thread; the command line has none and
     // notices a dead line on its next request instead.
-    if (!QCoreApplication::instance() || !QAbstractEventDispatcher::instance()) return;
+    if (!HasEventLoop()) return;
     if (!m_heartbeat) {
         m_heartbeat = std::make_unique<QTimer>();
         m_heartbeat->setInterval(kHeartbeatTickMs);

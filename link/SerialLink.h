@@ -105,6 +105,7 @@ private:
     std::uint8_t m_sequence = 0;
     bool m_connected = false;
     bool m_busy = false;
+    bool m_filtersWarnings = false;
     std::uint64_t m_bytesSent = 0;
     std::uint64_t m_bytesReceived = 0;
 };
