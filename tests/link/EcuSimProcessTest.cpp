@@ -5,6 +5,8 @@
 
 #include "ConfCar.h"
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 
 #include <gtest/gtest.h>
@@ -80,6 +82,30 @@ TEST(EcuSimProgram, LateAnswersAreNeverTaken) {
     EXPECT_EQ(link.Connect(), 0);
     EXPECT_EQ(link.IsConnected(), 0);
     EXPECT_TRUE(screen.messages.empty());
+}
+
+// lumexctl reaches the simulator through the link module, with the port
+// given either way.
+TEST(EcuSimProgram, LumexctlReadsThroughTheModule) {
+    EcuSimProcess sim({"--ident", "7,2,1,40"});
+    const QString file = QDir::temp().filePath("lumex-link-test-car.mrb");
+    for (bool byEnvironment : {false, true}) {
+        QFile::remove(file);
+        QProcess lumexctl;
+        QStringList arguments{"read", "-o", file};
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        if (byEnvironment) environment.insert("LUMEX_PORT", QString::fromStdString(sim.path()));
+        else arguments = QStringList{"--port", QString::fromStdString(sim.path())} + arguments;
+        lumexctl.setProcessEnvironment(environment);
+        lumexctl.start(LUMEXCTL, arguments);
+        ASSERT_TRUE(lumexctl.waitForFinished(20000));
+        EXPECT_EQ(lumexctl.exitCode(), 0) << lumexctl.readAllStandardError().toStdString();
+        QFile saved(file);
+        ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+        saved.readLine();
+        EXPECT_EQ(saved.readLine().trimmed().toStdString(), "7 2 1 40") << "the identification line";
+    }
+    QFile::remove(file);
 }
 
 TEST(EcuSimProgram, RejectsBadOptions) {
