@@ -32,13 +32,23 @@ TEST(WireProtocol, CrcIsCcittFalse) {
     EXPECT_EQ(Crc16(std::span(reinterpret_cast<const std::uint8_t*>(check.data()), check.size())), 0x29B1);
 }
 
-TEST(WireProtocol, EncodesTheDocumentedReadRequest) {
-    // Read of parameter 56 (one word), sequence 7: the example in the
-    // protocol notes.
-    const Bytes bytes = EncodeFrame({0x10, 7, {56, 0}});
-    const std::uint16_t crc = Crc16(std::span(bytes).subspan(1, 5));
-    EXPECT_EQ(bytes, (Bytes{0xA5, 0x02, 0x10, 0x07, 56, 0, static_cast<std::uint8_t>(crc >> 8),
-                            static_cast<std::uint8_t>(crc & 0xFF)}));
+// The worked examples of the protocol notes, byte for byte: a read of
+// parameter 56 answered with 54, and a write of 60 to it, accepted.
+TEST(WireProtocol, EncodesTheWorkedExamples) {
+    struct Case {
+        Frame frame;
+        Bytes bytes;
+    };
+    const std::vector<Case> cases = {
+        {{0x10, 0x07, {56, 0}}, {0xA5, 0x02, 0x10, 0x07, 0x38, 0x00, 0x47, 0x84}},
+        {{0x90, 0x07, {0, 1, 0, 0, 0, 54}}, {0xA5, 0x06, 0x90, 0x07, 0x00, 0x01, 0x00, 0x00, 0x00, 0x36, 0x67, 0x4F}},
+        {{0x11, 0x08, {56, 0, 0, 0, 60}}, {0xA5, 0x05, 0x11, 0x08, 0x38, 0x00, 0x00, 0x00, 0x3C, 0x02, 0xC4}},
+        {{0x91, 0x08, {0}}, {0xA5, 0x01, 0x91, 0x08, 0x00, 0x34, 0xD4}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(EncodeFrame(c.frame), c.bytes);
+        EXPECT_EQ(DecodeAll(c.bytes), std::vector<Frame>{c.frame});
+    }
 }
 
 TEST(WireProtocol, RefusesToEncodeAnOverlongPayload) {
