@@ -4,6 +4,8 @@
 
 #include "TFormDiagnosi.h"
 #include "ToolWindowFactory.h"
+#include "EngineModel.h"
+#include "VirtualEcu.h"
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -193,6 +195,33 @@ TEST_F(Diagnosi, ExitButtonAndEscapeClose)
             QTest::keyClick(w.get(), Qt::Key_Escape);
         EXPECT_FALSE(w->isVisible());
     }
+}
+
+TEST_F(Diagnosi, FaultOfAnEnabledCheckOnTheVirtualEcuAndItsClearing)
+{
+    std::int64_t now = 0;
+    VirtualEcu ecu(5, [&now] { return now; });
+    ASSERT_TRUE(ecu.OpenPort());
+    ASSERT_TRUE(ecu.Connect());
+    record.AttachLink(&ecu);
+    app::App().link = &ecu;
+
+    auto w = Open();
+    ExpectStates(*w, {"Nessuno", "Nessuno", "Nessuno"});
+    QTest::mouseClick(Box(*w, 1), Qt::LeftButton, {}, QPoint(8, Box(*w, 1)->height() / 2));
+    EXPECT_EQ(ecu.Memory(EcuNumberOf(DiagnosticsEnable)), 2);
+
+    ecu.Engine().ForceEpisode(LambdaEpisode::Lean);
+    now += 10000;
+    w->Timer1Timer();
+    ExpectStates(*w, {"Nessuno", "Guasto", "Nessuno"});
+
+    QTest::mouseClick(Child<QPushButton>(*w, "ButtonReset"), Qt::LeftButton);
+    ExpectStates(*w, {"OK", "OK", "OK"});
+    now += 2000;
+    w->Timer1Timer();
+    ExpectStates(*w, {"Nessuno", "Nessuno", "Nessuno"});
+    app::App().link = &link;
 }
 
 }  // namespace
