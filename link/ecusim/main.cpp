@@ -94,6 +94,47 @@ bool ParseIdent(const std::string& text, lumex::EcuIdentBytes& out) {
     return true;
 }
 
+bool ParseInt(const std::string& text, int& out, long minimum) {
+    long value = 0;
+    if (!ParseLong(text, value) || value < minimum || value > 10'000'000) return false;
+    out = static_cast<int>(value);
+    return true;
+}
+
+// Applies one option and its value; false when the value is no good.
+bool ApplyOption(const std::string& name, const std::string& value, Options& options, bool& known) {
+    known = true;
+    long number = 0;
+    if (name == "--device") {
+        options.device = value;
+        return !value.empty();
+    }
+    if (name == "--baud") return ParseInt(value, options.baud, 1);
+    if (name == "--delay") return ParseInt(value, options.faults.delayMs, 0);
+    if (name == "--drop") return ParseProbability(value, options.faults.dropAnswer);
+    if (name == "--corrupt") return ParseProbability(value, options.faults.corruptAnswer);
+    if (name == "--unplug-after") return ParseLong(value, options.faults.unplugAfter);
+    if (name == "--seed") {
+        if (!ParseLong(value, number)) return false;
+        options.faults.seed = static_cast<std::uint32_t>(number);
+        return true;
+    }
+    if (name == "--refuse") {
+        unsigned param = 0;
+        if (!ParseParam(value, param)) return false;
+        options.refused.push_back(param);
+        return true;
+    }
+    if (name == "--ident") {
+        lumex::EcuIdentBytes ident;
+        if (!ParseIdent(value, ident)) return false;
+        options.ident = ident;
+        return true;
+    }
+    known = false;
+    return false;
+}
+
 // Returns an error text, empty when all arguments were understood.
 std::string ParseArguments(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
@@ -101,24 +142,9 @@ std::string ParseArguments(int argc, char** argv, Options& options) {
         if (name == "--help" || name == "-h") return "help";
         if (i + 1 >= argc) return "missing value after " + name;
         const std::string value = argv[++i];
-        long number = 0;
-        bool ok = true;
-        if (name == "--device") options.device = value;
-        else if (name == "--baud") ok = ParseLong(value, number) && number > 0 && (options.baud = static_cast<int>(number));
-        else if (name == "--seed") ok = ParseLong(value, number) && ((options.faults.seed = static_cast<std::uint32_t>(number)), true);
-        else if (name == "--drop") ok = ParseProbability(value, options.faults.dropAnswer);
-        else if (name == "--corrupt") ok = ParseProbability(value, options.faults.corruptAnswer);
-        else if (name == "--delay") ok = ParseLong(value, number) && ((options.faults.delayMs = static_cast<int>(number)), true);
-        else if (name == "--unplug-after") ok = ParseLong(value, options.faults.unplugAfter);
-        else if (name == "--refuse") {
-            unsigned param = 0;
-            ok = ParseParam(value, param);
-            if (ok) options.refused.push_back(param);
-        } else if (name == "--ident") {
-            lumex::EcuIdentBytes ident;
-            ok = ParseIdent(value, ident);
-            if (ok) options.ident = ident;
-        } else return "unknown option " + name;
+        bool known = false;
+        const bool ok = ApplyOption(name, value, options, known);
+        if (!known) return "unknown option " + name;
         if (!ok) return "bad value for " + name + ": " + value;
     }
     return {};
