@@ -72,8 +72,8 @@ public:
     const std::vector<MessageRecord>& Messages() const { return m_messages; }
     int BeepCount() const { return m_beeps; }
     int TerminationRequests() const { return m_terminations; }
-    QStringList ModalRuns() const { return m_modalRuns; }  // object names
-    std::vector<FileDialogRequest> FileDialogs() const { return m_fileDialogs; }
+    const QStringList& ModalRuns() const { return m_modalRuns; }  // object names
+    const std::vector<FileDialogRequest>& FileDialogs() const { return m_fileDialogs; }
     void ClearMessages() { m_messages.clear(); }
 
 private:
