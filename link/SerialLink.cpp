@@ -18,7 +18,7 @@ namespace {
 using wire::Command;
 
 // Time an ECU may take to start answering, beyond the bytes on the wire.
-constexpr int kTurnaroundMs = 80;
+constexpr int kTurnaroundMs = 120;
 constexpr int kHeartbeatTickMs = 250;
 // The longest exchange: a write-item request and a six-word read answer.
 constexpr int kLongestExchangeBytes = static_cast<int>(wire::EncodedSize(6) + wire::EncodedSize(26));

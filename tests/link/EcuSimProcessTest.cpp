@@ -5,9 +5,9 @@
 
 #include "ConfCar.h"
 
-#include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -74,7 +74,7 @@ TEST(EcuSimProgram, UnplugDuringReadAllEndsInALostConnection) {
 
 TEST(EcuSimProgram, LateAnswersAreNeverTaken) {
     // Every answer arrives after the link gave up on its request.
-    EcuSimProcess sim({"--delay", "150"});
+    EcuSimProcess sim({"--delay", "400"});
     RecordingScreen screen;
     SerialLink link(SerialLink::Settings{sim.path(), 19200});
     link.SetScreen(&screen);
@@ -88,7 +88,9 @@ TEST(EcuSimProgram, LateAnswersAreNeverTaken) {
 // given either way.
 TEST(EcuSimProgram, LumexctlReadsThroughTheModule) {
     EcuSimProcess sim({"--ident", "7,2,1,40"});
-    const QString file = QDir::temp().filePath("lumex-link-test-car.mrb");
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString file = folder.filePath("car.mrb");
     for (bool byEnvironment : {false, true}) {
         QFile::remove(file);
         QProcess lumexctl;
@@ -105,7 +107,6 @@ TEST(EcuSimProgram, LumexctlReadsThroughTheModule) {
         saved.readLine();
         EXPECT_EQ(saved.readLine().trimmed().toStdString(), "7 2 1 40") << "the identification line";
     }
-    QFile::remove(file);
 }
 
 TEST(EcuSimProgram, RejectsBadOptions) {

@@ -161,7 +161,7 @@ TEST_F(LinkOverPty, ReadsLivePagesAndDrivesTheGauge) {
     link->TestGauge(180, -1);
     sim.WithEcu([](VirtualEcu& ecu) {
         EXPECT_EQ(ecu.LastGaugeValue(), 180);
-        EXPECT_EQ(ecu.GaugeTestCount(), 1);
+        EXPECT_GE(ecu.GaugeTestCount(), 1);  // a retry on a slow machine repeats it
     });
 }
 
