@@ -70,7 +70,7 @@ void GlobalData::Read(const QString& currentFolder, const QString& programFolder
         nullptr,
         QStringLiteral("Non è possibile eseguire correttamente il programma. \nContinuare in ogni caso?"),
         App().applicationTitle, QMessageBox::Critical, QMessageBox::Yes | QMessageBox::No,
-        QMessageBox::Yes);
+        QMessageBox::No);
     if (answer != QMessageBox::Yes) {
         proceed = false;
         m_writeBack = false;

@@ -29,6 +29,7 @@ protected:
 
 TEST_F(SettingsTest, FirstRunAsksOnceAndYesWritesAllThreeValues) {
     bool proceed = false;
+    seams.QueueAnswer(QMessageBox::Yes);
     {
         auto settings = Run(proceed);
         EXPECT_TRUE(proceed);
@@ -38,6 +39,7 @@ TEST_F(SettingsTest, FirstRunAsksOnceAndYesWritesAllThreeValues) {
                                  "Continuare in ogni caso?");
         EXPECT_EQ(question.buttons, QMessageBox::Yes | QMessageBox::No);
         EXPECT_EQ(question.icon, QMessageBox::Critical);
+        EXPECT_EQ(question.defaultButton, QMessageBox::No);   // questions default to No
         EXPECT_EQ(settings->MainFolder(), "/opt/lumex");   // the program's folder
         EXPECT_EQ(settings->ConfigFolder(), "/opt/lumex/Configurazioni");
         settings->SetLanguage(2);
