@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <sstream>
 #include <system_error>
 
 namespace lumex {
@@ -261,10 +260,18 @@ FileStatus ReadTextFile(const std::string& path, std::string& text)
     errno = 0;
     std::ifstream in(path, std::ios::binary);
     if (!in.is_open()) return FileStatus::Fail(0, "cannot open the file: " + ErrnoText());
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
+    // Read in bounded steps: a device or a huge file given by mistake must
+    // be refused, not read until memory runs out.
+    std::string content;
+    char chunk[4096];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) {
+        content.append(chunk, static_cast<std::size_t>(in.gcount()));
+        if (content.size() > kMaxFileBytes)
+            return FileStatus::Fail(0, "is larger than " + std::to_string(kMaxFileBytes) +
+                                           " bytes: not a configuration file");
+    }
     if (in.bad()) return FileStatus::Fail(0, "cannot read the file: " + ErrnoText());
-    text = std::move(buffer).str();
+    text = std::move(content);
     return FileStatus::Ok();
 }
 

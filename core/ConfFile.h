@@ -29,7 +29,11 @@ std::string FormatConfigFile(const EcuIdentBytes& ident, const ConfCar::Words& w
 // A value of 800000 keeps the word's current value.
 FileStatus ParseConfigFile(std::string_view text, ConfCar::Words& words);
 
-// Reads a whole file; fails (line 0) when it cannot be opened or read.
+// A saved file is about 1.5 KB; anything far beyond is not one of ours.
+inline constexpr std::size_t kMaxFileBytes = 1024 * 1024;
+
+// Reads a whole file; fails (line 0) when it cannot be opened or read, or
+// holds more than kMaxFileBytes.
 FileStatus ReadTextFile(const std::string& path, std::string& text);
 
 // Writes text to path without ever leaving a half-written file there: the

@@ -414,6 +414,23 @@ TEST_F(ConfFileTest, MissingFileIsRefused)
     EXPECT_TRUE(link.Writes().empty());
 }
 
+TEST_F(ConfFileTest, OversizedInputIsRefusedWithoutReadingItAll)
+{
+    // A good file padded with blanks past the limit: refused as a whole,
+    // although its numbers all come first.
+    const ConfCar::Words before = record.RawWords();
+    const FileStatus status = Load(kDefaultFile + std::string(kMaxFileBytes, ' '));
+    EXPECT_FALSE(status.ok);
+    EXPECT_NE(status.reason.find("larger than"), std::string::npos) << status.reason;
+    EXPECT_EQ(record.RawWords(), before);
+    EXPECT_TRUE(link.Writes().empty());
+
+    // A device that never ends must not be read until memory runs out.
+    record.SetFileName("/dev/zero");
+    EXPECT_FALSE(record.LoadFile().ok);
+    EXPECT_TRUE(link.Writes().empty());
+}
+
 TEST_F(ConfFileTest, SaveReplacesAnExistingFile)
 {
     const std::string path = dir.File("car.mrb");
