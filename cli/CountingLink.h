@@ -1,7 +1,8 @@
 #pragma once
 // An EcuLink that forwards every call to another link and counts the writes
-// the ECU refused, so that `write` can tell how much of a file did not
-// arrive. Same thread rules as the link it wraps.
+// the ECU refused and the parameter reads that failed, so that `write` can
+// tell how much of a file did not arrive and `read` that what it got is not
+// the whole ECU. Same thread rules as the link it wraps.
 
 #include "EcuLink.h"
 
@@ -13,6 +14,7 @@ public:
 
     int Writes() const { return m_writes; }
     int Refused() const { return m_refused; }
+    int FailedReads() const { return m_failedReads; }
 
     void SetOptionA(int value) override { m_inner.SetOptionA(value); }
     void SetOptionB(int value) override { m_inner.SetOptionB(value); }
@@ -25,7 +27,9 @@ public:
     bool ReadIdent(std::uint8_t* ident) override { return m_inner.ReadIdent(ident); }
     bool ReadParam(std::uint32_t code, std::int32_t* words) override
     {
-        return m_inner.ReadParam(code, words);
+        const bool read = m_inner.ReadParam(code, words);
+        if (!read) ++m_failedReads;
+        return read;
     }
     bool WriteParam(std::uint32_t code, std::int32_t value) override
     {
@@ -52,6 +56,7 @@ private:
     EcuLink& m_inner;
     int m_writes = 0;
     int m_refused = 0;
+    int m_failedReads = 0;
 };
 
 }  // namespace lumex::cli

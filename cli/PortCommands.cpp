@@ -99,8 +99,9 @@ int CmdRead(const Invocation& inv)
 
     LinkHandle link = Connect(inv);
     if (!link) return kExitFail;
+    CountingLink counting(*link);
     ConfCar car(*path);
-    car.AttachLink(link.get());
+    car.AttachLink(&counting);
     if (const auto ident = ReadIdent(*link)) car.ReducedModel = ident->model == 2;
 
     // The bar is only worth drawing for a person watching a terminal.
@@ -108,6 +109,15 @@ int CmdRead(const Invocation& inv)
     if (isatty(STDERR_FILENO)) car.AttachScreen(&bar);
     car.ReadAll();
     bar.Finish();
+
+    // ReadAll leaves the factory defaults wherever a read failed; saved, such
+    // a mix would pass for the car's configuration. Keep any old file instead.
+    if (counting.FailedReads() != 0 || !link->IsConnected())
+        return Fail(inv.command, FormatInt(counting.FailedReads()) +
+                                     " parameter reads failed (" +
+                                     (link->IsConnected() ? "the ECU did not answer them"
+                                                          : "the connection was lost") +
+                                     "); " + *path + " was not written");
 
     const FileStatus status = car.SaveFile();
     if (!status.ok) {

@@ -109,6 +109,29 @@ TEST(EcuSimProgram, LumexctlReadsThroughTheModule) {
     }
 }
 
+// A read cut short must not leave a file that looks like the car's: the
+// previous file stays and the command fails.
+TEST(EcuSimProgram, LumexctlReadThatLosesTheEcuFailsAndKeepsTheOldFile) {
+    EcuSimProcess sim({"--unplug-after", "30"});
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString file = folder.filePath("car.mrb");
+    {
+        QFile previous(file);
+        ASSERT_TRUE(previous.open(QIODevice::WriteOnly));
+        previous.write("previous contents");
+    }
+    QProcess lumexctl;
+    lumexctl.start(LUMEXCTL, {"--port", QString::fromStdString(sim.path()), "read", "-o", file});
+    ASSERT_TRUE(lumexctl.waitForFinished(20000));
+    EXPECT_EQ(lumexctl.exitCode(), 1);
+    EXPECT_TRUE(lumexctl.readAllStandardOutput().isEmpty());
+    EXPECT_TRUE(lumexctl.readAllStandardError().contains("connection was lost"));
+    QFile kept(file);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), QByteArray("previous contents"));
+}
+
 TEST(EcuSimProgram, RejectsBadOptions) {
     for (const QStringList& arguments : {QStringList{"--drop", "2"}, QStringList{"--ident", "7,0,1"},
                                          QStringList{"--refuse", "NoSuchParam"}, QStringList{"--bogus", "1"},
