@@ -5,8 +5,6 @@
 #else
 #include <dlfcn.h>
 #include <unistd.h>
-
-#include <climits>
 #endif
 
 #include <utility>
@@ -66,17 +64,24 @@ std::string LinkModule::ModuleFileName() {
 }
 
 std::string LinkModule::ExecutableFolder() {
+    // The program may be installed under a path of any length: grow the
+    // buffer until the whole path fits instead of giving up at a fixed size.
+    constexpr std::size_t kLongestPath = 1 << 16;
+    std::string path;
+    for (std::size_t size = 256; path.empty(); size *= 2) {
+        if (size > kLongestPath) return {};
+        std::string buffer(size, '\0');
 #ifdef _WIN32
-    char buffer[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-    if (length == 0 || length == MAX_PATH) return {};
-    std::string path(buffer, length);
+        const DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(size));
+        if (length == 0) return {};
 #else
-    char buffer[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer);
-    if (length <= 0 || static_cast<size_t>(length) >= sizeof buffer) return {};
-    std::string path(buffer, static_cast<size_t>(length));
+        const ssize_t length = readlink("/proc/self/exe", buffer.data(), size);
+        if (length <= 0) return {};
 #endif
+        // A result that fills the whole buffer may have been cut short.
+        if (static_cast<std::size_t>(length) < size) path = buffer.substr(0, static_cast<std::size_t>(length));
+    }
+
     const auto slash = path.find_last_of(kSeparator);
     return slash == std::string::npos ? std::string{} : path.substr(0, slash);
 }

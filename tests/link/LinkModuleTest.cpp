@@ -4,7 +4,11 @@
 #include "LinkModule.h"
 #include "LinkTestSupport.h"
 
+#include <QProcess>
+
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -55,6 +59,28 @@ TEST(LinkModule, FoundBesideTheExecutable) {
     ASSERT_TRUE(link->ReadIdent(ident));
     EXPECT_EQ(ident[0], 7);
     EXPECT_EQ(screen.StateChanges(), (std::vector<std::intptr_t>{1}));
+}
+
+// The module is found beside a program installed under a long path (beyond
+// any fixed path buffer): lumexctl then gets as far as opening the port.
+TEST(LinkModule, FoundBesideAProgramUnderALongPath) {
+    namespace fs = std::filesystem;
+    const fs::path root = fs::temp_directory_path() / ("lumex-longpath-" + std::to_string(getpid()));
+    fs::path deep = root;
+    for (int i = 0; i < 5; ++i) deep /= std::string(60, static_cast<char>('a' + i));
+    fs::create_directories(deep);
+    ASSERT_GT(deep.string().size(), 300u);
+    fs::copy_file(LUMEXCTL, deep / "lumexctl");
+    fs::copy_file(std::string(LUMEX_BIN_DIR) + "/libSerKtvDL.so", deep / "libSerKtvDL.so");
+
+    QProcess lumexctl;
+    lumexctl.start(QString::fromStdString((deep / "lumexctl").string()),
+                   {"--port", "/dev/lumex-no-such-port", "ident"});
+    ASSERT_TRUE(lumexctl.waitForFinished(20000));
+    const std::string err = lumexctl.readAllStandardError().toStdString();
+    fs::remove_all(root);
+    EXPECT_EQ(lumexctl.exitCode(), 1);
+    EXPECT_NE(err.find("cannot open port"), std::string::npos) << err;
 }
 
 TEST(LinkModule, ModuleLinkTalksToADevicePort) {
