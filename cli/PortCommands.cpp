@@ -148,6 +148,8 @@ int CmdWrite(const Invocation& inv)
     }
     Print("wrote " + path + ": " + FormatInt(counting.Writes()) + " writes, " +
           FormatInt(counting.Refused()) + " refused by the ECU");
+    if (!link->IsConnected())
+        return Fail(inv.command, "the connection was lost: the ECU does not hold all of " + path);
     if (counting.Refused() != 0)
         return Fail(inv.command, FormatInt(counting.Refused()) +
                                      " writes were refused: the ECU does not hold all of " + path);

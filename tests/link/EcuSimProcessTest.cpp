@@ -132,6 +132,23 @@ TEST(EcuSimProgram, LumexctlReadThatLosesTheEcuFailsAndKeepsTheOldFile) {
     EXPECT_EQ(kept.readAll(), QByteArray("previous contents"));
 }
 
+TEST(EcuSimProgram, LumexctlWriteThatLosesTheEcuFails) {
+    EcuSimProcess sim({"--unplug-after", "10"});
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    const QString file = folder.filePath("car.mrb");
+    QProcess create;
+    create.start(LUMEXCTL, {"new", file});
+    ASSERT_TRUE(create.waitForFinished(20000));
+    ASSERT_EQ(create.exitCode(), 0);
+
+    QProcess lumexctl;
+    lumexctl.start(LUMEXCTL, {"--port", QString::fromStdString(sim.path()), "write", file});
+    ASSERT_TRUE(lumexctl.waitForFinished(20000));
+    EXPECT_EQ(lumexctl.exitCode(), 1);
+    EXPECT_TRUE(lumexctl.readAllStandardError().contains("connection was lost"));
+}
+
 TEST(EcuSimProgram, RejectsBadOptions) {
     for (const QStringList& arguments : {QStringList{"--drop", "2"}, QStringList{"--ident", "7,0,1"},
                                          QStringList{"--refuse", "NoSuchParam"}, QStringList{"--bogus", "1"},
