@@ -57,7 +57,7 @@ EngineModel::EngineModel(std::uint32_t seed, EngineClock clock)
     }
     m_origin = m_clock();
     m_actuator = m_settings.defaultPosition;
-    m_nextEpisode = 120000 + UniformInt(0, 60000);
+    m_nextEpisode = UniformInt(kFirstEpisodeEarliestMs, kFirstEpisodeLatestMs);
     m_nextAdaptation = 20000;
     PlanCycle();
 }
@@ -91,7 +91,9 @@ void EngineModel::PlanCycle()
     m_planPos = 0;
     const bool first = m_cycle == 0;
     if (first) AddSegment(Mode::Crank, 1200);
-    AddSegment(Mode::Idle, first ? UniformInt(8000, 11000) : UniformInt(5000, 8000));
+    // The first blip is what changes over to gas on the factory settings, so
+    // it comes early; later cycles idle a little longer.
+    AddSegment(Mode::Idle, first ? UniformInt(3000, 4500) : UniformInt(5000, 8000));
     const int blips = UniformInt(2, 3);
     for (int i = 0; i < blips; ++i) {
         AddSegment(Mode::Blip, UniformInt(500, 800), Uniform(0.35, 0.6), Uniform(3000, 4500));
@@ -212,12 +214,11 @@ void EngineModel::StepLambda(double dt)
         return;
     }
     const Mode mode = Current().mode;
-    const bool probeWarm = m_elapsedMs > 20000;
     double target = 0;
     if (m_episode == LambdaEpisode::Lean) target = -0.85;
     else if (m_episode == LambdaEpisode::Rich) target = 0.85;
     else if (mode == Mode::Crank || m_cutOff) target = -0.95;
-    else if (!probeWarm) target = 0;
+    else if (!ProbeWarm()) target = 0;
     else if (mode == Mode::Power) target = 0.8;
     else target = 0.9 * std::tanh(2.5 * std::sin(m_lambdaPhase));
     target = std::clamp(target + noise, -1.0, 1.0);
@@ -334,7 +335,7 @@ void EngineModel::StepEpisodes()
 {
     if (m_episode == LambdaEpisode::None) {
         // Spontaneous episodes come only once the probe works in closed loop.
-        if (m_elapsedMs >= m_nextEpisode && CoolantCelsius() > 50) {
+        if (m_elapsedMs >= m_nextEpisode && ProbeWarm()) {
             static constexpr std::array<LambdaEpisode, 3> kinds{
                 LambdaEpisode::Stuck, LambdaEpisode::Lean, LambdaEpisode::Rich};
             StartEpisode(kinds[static_cast<std::size_t>(UniformInt(0, 2))], UniformInt(15000, 25000));

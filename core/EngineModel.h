@@ -7,6 +7,12 @@
 // and then misbehaves (stuck, too long lean, too long rich); enabled checks
 // turn such an episode into a diagnostics fault bit.
 //
+// The first minute is paced for someone opening the live display straight
+// after start-up: the first throttle blip comes after a few seconds of idle,
+// so the unit changes over to gas (and shows its range bars back at idle)
+// within about ten seconds on the factory settings, and the first probe
+// episode starts soon after the probe has warmed up.
+//
 // The model is deterministic: it advances in fixed 10 ms steps from its start
 // up to the clock's current time whenever something reads it, so the state at
 // a given time depends only on the seed, the settings and the clock, never on
@@ -78,6 +84,12 @@ public:
     static constexpr int kStepMs = 10;
     static constexpr int kPage0Bytes = 6;
     static constexpr int kPage1Bytes = 5;
+    // The probe reads a steady mixture until it is warm; only then can it
+    // swing, or misbehave.
+    static constexpr int kProbeWarmMs = 20000;
+    // The first spontaneous episode starts within this window.
+    static constexpr int kFirstEpisodeEarliestMs = 25000;
+    static constexpr int kFirstEpisodeLatestMs = 40000;
 
     explicit EngineModel(std::uint32_t seed = 1, EngineClock clock = {});
 
@@ -125,6 +137,7 @@ private:
     void AddSegment(Mode mode, int durationMs, double throttle = 0, double rpmTarget = 0);
     const Segment& Current() const { return m_plan[static_cast<std::size_t>(m_planPos)]; }
     double IdleRpm() const;
+    bool ProbeWarm() const { return m_elapsedMs > kProbeWarmMs; }
     void StepSpeed(double dt);
     void StepLambda(double dt);
     void StepActuator(double dt);

@@ -431,6 +431,57 @@ TEST(VirtualEcuLive, PagesAreDeterministicForASeedAndClock)
     }
 }
 
+// Someone who opens the live display right after start-up should see the
+// changeover to gas, the range bars at idle and a probe episode within the
+// first minute on the factory settings; the episode becomes a fault only
+// when its check is enabled.
+struct FirstMinuteCase {
+    std::uint32_t seed;
+    int diagnosticsEnable;
+};
+
+class FirstMinute : public ::testing::TestWithParam<FirstMinuteCase> {};
+
+TEST_P(FirstMinute, FactorySettingsShowGasRangeBarsAndAProbeEpisode)
+{
+    const FirstMinuteCase& c = GetParam();
+    ManualClock clock;
+    VirtualEcu ecu(c.seed, clock.Function());
+    ecu.OpenPort();
+    ecu.Connect();
+    ASSERT_TRUE(ecu.WriteParam(52, c.diagnosticsEnable));
+
+    int gasAtMs = -1, rangeBarsAtMs = -1, episodeAtMs = -1, faults = 0;
+    for (int ms = 100; ms <= 60000; ms += 100) {
+        clock.Advance(100);
+        std::array<std::uint8_t, 20> page{};
+        int length = 20;
+        ASSERT_TRUE(ecu.ReadLive(1, page.data(), length));
+        if (gasAtMs < 0 && (page[2] & 8)) gasAtMs = ms;
+        if (rangeBarsAtMs < 0 && (page[2] & 1)) rangeBarsAtMs = ms;
+        if (episodeAtMs < 0 && ecu.Engine().Read().episode != LambdaEpisode::None)
+            episodeAtMs = ms;
+        std::int32_t word = 0;
+        ASSERT_TRUE(ecu.ReadParam(53, &word));
+        faults |= word;
+    }
+    EXPECT_GT(gasAtMs, 0);
+    EXPECT_LE(gasAtMs, 15000);
+    EXPECT_GT(rangeBarsAtMs, 0);
+    EXPECT_LE(rangeBarsAtMs, 20000);
+    EXPECT_GT(episodeAtMs, EngineModel::kProbeWarmMs);
+    EXPECT_LE(episodeAtMs, 45000);
+    if (c.diagnosticsEnable == 0)
+        EXPECT_EQ(faults, 0);
+    else
+        EXPECT_NE(faults, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(VirtualEcu, FirstMinute,
+                         ::testing::Values(FirstMinuteCase{1, 7}, FirstMinuteCase{1, 0},
+                                           FirstMinuteCase{3, 7}, FirstMinuteCase{42, 7},
+                                           FirstMinuteCase{42, 0}));
+
 // What the live display sees over ten minutes of polling with factory
 // settings, and with tight actuator limits written through the link.
 struct LiveRunCase {
