@@ -35,9 +35,17 @@ QPalette WithRole(QPalette palette, QPalette::ColorRole role, const QColor& colo
     return palette;
 }
 
+// Whole hundredths of a volt from a record value in volts. The record hands
+// out n x 0.01 as the nearest double, which for about half of all n lies a
+// hair below: a plain trunc(v x 100) would turn a stored 0.30 V into 29.
+// The tolerance only absorbs that representation error; real fractions of a
+// hundredth are still cut toward zero.
 int TruncTimesHundred(double value)
 {
-    return static_cast<int>(std::trunc(static_cast<long double>(value) * 100.0L));
+    constexpr long double kRepresentationError = 1e-9L;
+    const long double scaled = static_cast<long double>(value) * 100.0L;
+    return static_cast<int>(std::trunc(scaled + (scaled < 0 ? -kRepresentationError
+                                                            : kRepresentationError)));
 }
 
 ToolWindowRegistrar registrar{[](ToolWindowFactory& factory) {

@@ -125,6 +125,7 @@ TEST_F(Visualizza, LambdaSegmentFollowsTheProbeScale)
         {16, 20, 15, "0.30", 0},   // 0.8 - 1.6 V probe from 0.40 V: below the scale
         {16, 20, 66, "1.30", 9},   // (130 - 40) div 8 = 11, clamped
         {0, 0, 25, "0.50", 5},     // 0-1 V probe
+        {16, 15, 27, "0.53", 2},   // offset 0.30 V counts as 30 hundredths: (53 - 30) div 8
     };
     for (const auto& c : cases) {
         SetRaw(LambdaType, c.typeCode);
@@ -208,6 +209,23 @@ TEST_F(Visualizza, MinimumTpsOfAnInvertedSensor)
     auto w = Open();
     w->Timer1Timer();
     EXPECT_EQ(Text(*w, "StaticTextMinTps"), VoltText("3.80"));
+}
+
+// A hysteresis cell of 0.30 V adds 30 hundredths, not 29: the record's
+// volts are not exact in binary.
+TEST_F(Visualizza, MinimumTpsAddsTheWholeHysteresis)
+{
+    struct Case { int hysteresisRaw; const char* text; };
+    const Case cases[] = {{15, "0.76"}, {6, "0.58"}, {10, "0.66"}};
+    for (const auto& c : cases) {
+        SetRaw(IdleTpsHysteresis, c.hysteresisRaw);
+        SetRaw(OptionFlags, 4);
+        link.SetLivePage(0, Page0(60));
+        link.SetLivePage(1, Page1(128, 0, 0, 23));   // 0.46 V learned
+        auto w = Open();
+        w->Timer1Timer();
+        EXPECT_EQ(Text(*w, "StaticTextMinTps"), VoltText(c.text)) << c.hysteresisRaw;
+    }
 }
 
 TEST_F(Visualizza, DefaultMarkerFollowsTheLiveDefault)
