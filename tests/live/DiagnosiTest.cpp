@@ -79,6 +79,14 @@ TEST_F(Diagnosi, EnableMaskChecksItsBoxesAndIsWrittenBack)
     EXPECT_TRUE(Box(*w, 2)->isChecked());
     EXPECT_EQ(WritesTo(DiagnosticsEnable), (std::vector<std::int32_t>{5, 5}));
     EXPECT_EQ(w->EnableMask(), 5);
+    // The faults are asked for before the boxes write anything back.
+    std::vector<LinkCall> ecuCalls;
+    for (const LinkCall& call : link.Calls())
+        if (call.op == LinkOp::ReadParam || call.op == LinkOp::WriteParam)
+            ecuCalls.push_back(call);
+    ASSERT_FALSE(ecuCalls.empty());
+    EXPECT_EQ(ecuCalls.front().op, LinkOp::ReadParam);
+    EXPECT_EQ(CodeEcuNumber(ecuCalls.front().code), EcuNumberOf(DiagnosticsErrors));
     for (int row = 0; row < 3; ++row)
         EXPECT_EQ(app::TagOf(Box(*w, row)), row);
 }
