@@ -576,7 +576,12 @@ void TFormMain::LayOutMenu() {
     menu::Tops tops{};
     for (int item = 0; item < menu::kMenuCount; ++item)
         tops[size_t(item)] = m_labels[size_t(item)]->y();
-    const auto layout = menu::LayOutRows(RowStep, m_visible, tops, PrimaryScreenWidth());
+    // The exit gap scales design rows by screen width / 800. Once the content
+    // has been rescaled the client height, and so RowStep, is in screen
+    // pixels already: scaling again would push the exit item off the bottom
+    // of the maximised window when the connect command shows an item.
+    const int gapScreenWidth = m_contentRescaled ? 800 : PrimaryScreenWidth();
+    const auto layout = menu::LayOutRows(RowStep, m_visible, tops, gapScreenWidth);
     ui->LabelMenu->move(ui->LabelMenu->x(), layout.titleTop);
     for (int item = 0; item < menu::kMenuCount; ++item)
         m_labels[size_t(item)]->move(m_labels[size_t(item)]->x(), layout.tops[size_t(item)]);
@@ -718,10 +723,15 @@ void TFormMain::showEvent(QShowEvent* event) {
     if (m_shownOnce)
         return;
     m_shownOnce = true;
-    const int screenWidth = PrimaryScreenWidth();
-    if (screenWidth != 800)
-        ScaleChildren(centralWidget(), screenWidth / 800.0);
+    RescaleContent(PrimaryScreenWidth());
     repaint();
+}
+
+void TFormMain::RescaleContent(int screenWidth) {
+    if (screenWidth == 800 || screenWidth <= 0 || m_contentRescaled)
+        return;
+    ScaleChildren(centralWidget(), screenWidth / 800.0);
+    m_contentRescaled = true;
 }
 
 void TFormMain::closeEvent(QCloseEvent* event) {

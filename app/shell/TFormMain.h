@@ -69,6 +69,9 @@ public:
     QLabel* MenuLabel(int item) const { return m_labels.at(size_t(item)); }
     QAction* MenuAction(int item) const { return m_actions.at(size_t(item)); }
     int ClientHeight() const;
+    // Scales the whole content from the 800-pixel design to screenWidth; the
+    // show handler does this once, when the window is first shown.
+    void RescaleContent(int screenWidth);
     int RowStep = 0;
     int OptionalPage = 0;
     int SoftwarePage = 0;
@@ -140,6 +143,7 @@ private:
     QHash<QString, QString> m_held;
     int m_current = 0;
     bool m_shownOnce = false;
+    bool m_contentRescaled = false;          // rows are in screen pixels already
     TModuloLingua* m_dictionary = nullptr;   // owned; destroyed on close
     QPointer<QWidget> m_startupWait;
     QPointer<TFormAttesa> m_readingWait;     // the wait window of a running read

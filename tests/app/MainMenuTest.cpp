@@ -73,6 +73,24 @@ TEST_F(MainMenuTest, DesignWindowHasRowStep58AndTheExitItem87BelowTheFileItem) {
     EXPECT_EQ(main.MenuLabel(7)->y() - main.MenuLabel(6)->y(), 87);
 }
 
+// After the content was rescaled to a wider screen and the window maximised,
+// RowStep is in screen pixels: an item shown then (the connect command shows
+// the fuel-gauge item) must not scale the exit gap a second time, which put
+// the exit item below the bottom of the window.
+TEST_F(MainMenuTest, ExitGapIsNotScaledTwiceAfterTheRescale) {
+    WriteMainDictionary();
+    TFormMain& main = Start({"/demo"});
+    const int chrome = main.height() - main.ClientHeight();
+    main.RescaleContent(1280);
+    main.resize(1280, 990 + chrome);   // maximised on a 1280 x 1024 screen
+    main.ShowMenuItem(5);
+
+    EXPECT_EQ(main.RowStep, 99);
+    EXPECT_EQ(main.MenuLabel(6)->y(), 8 * 99);
+    EXPECT_EQ(main.MenuLabel(7)->y() - main.MenuLabel(6)->y(), 148);   // 1.5 rows
+    EXPECT_LT(main.MenuLabel(7)->y(), main.ClientHeight());   // twice scaled: 1029
+}
+
 TEST_F(MainMenuTest, ArrowKeysSkipHiddenItemsWrapAndMoveTheArrow) {
     WriteMainDictionary();
     TFormMain& main = Start({"/demo", "/nocomm"});   // items 4 and 5 hidden
