@@ -22,6 +22,10 @@ int ShowMessage(QWidget* parent, const QString& text, const QString& caption,
                 QMessageBox::StandardButton defaultButton) {
     if (g_active) {
         g_active->m_messages.push_back({text, caption, icon, buttons, defaultButton});
+        if (g_active->onMessage) {
+            const MessageRecord shown = g_active->m_messages.back();
+            g_active->onMessage(shown);
+        }
         if (!g_active->m_answers.empty()) {
             const auto answer = g_active->m_answers.front();
             g_active->m_answers.erase(g_active->m_answers.begin());

@@ -68,6 +68,8 @@ public:
     std::function<int(QDialog&)> onModal;
     // Handler for file dialogs.
     std::function<QString(const FileDialogRequest&)> onFileDialog;
+    // Called while a message box would be on screen (before its answer).
+    std::function<void(const MessageRecord&)> onMessage;
 
     const std::vector<MessageRecord>& Messages() const { return m_messages; }
     int BeepCount() const { return m_beeps; }

@@ -101,6 +101,11 @@ TFormMain::TFormMain(const StartupOptions& options, QWidget* parent)
         App().screen->SetFallbackWindow(this);
     qApp->installEventFilter(this);
     RunStartupSequence(options);
+    // The start-up wait window goes at the first idle moment of the main
+    // loop. Queued only now: a message box shown during the creation runs a
+    // loop of its own, which must not take the wait window away under it.
+    if (m_startupWait)
+        QTimer::singleShot(0, this, &TFormMain::CloseStartupWait);
 }
 
 TFormMain::~TFormMain() {
@@ -293,7 +298,6 @@ void TFormMain::RunStartupSequence(const StartupOptions& options) {
     splash.reset();
 
     ShowStartupWait();
-    QTimer::singleShot(0, this, &TFormMain::CloseStartupWait);
     centralWidget()->setAutoFillBackground(true);
     QPalette green = centralWidget()->palette();
     green.setColor(QPalette::Window, QColor(0, 128, 0));

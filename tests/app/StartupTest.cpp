@@ -8,6 +8,7 @@
 #include "TFormAttesa.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QLabel>
 
@@ -86,8 +87,19 @@ TEST_P(StartFailureTest, ShowsOneMessageAndAbortsTheStart) {
     const StartFailure& failure = GetParam();
     WriteMainDictionary();
     failure.arrange(ecu);
+    // A real message box runs an event loop of its own: the progress window
+    // must still be there while the message is on screen.
+    int waitWindowsUnderMessage = -1;
+    seams.onMessage = [&](const MessageRecord&) {
+        Idle();
+        waitWindowsUnderMessage = 0;
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (qobject_cast<TFormAttesa*>(window) && window->isVisible())
+                ++waitWindowsUnderMessage;
+    };
     TFormMain& main = Start();
 
+    EXPECT_EQ(waitWindowsUnderMessage, 1);
     EXPECT_TRUE(App().startAborted);
     ASSERT_EQ(seams.Messages().size(), 1u);
     const MessageRecord& message = seams.Messages().front();
