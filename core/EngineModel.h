@@ -86,10 +86,10 @@ public:
     static constexpr int kPage1Bytes = 5;
     // The probe reads a steady mixture until it is warm; only then can it
     // swing, or misbehave.
-    static constexpr int kProbeWarmMs = 20000;
+    static constexpr int kProbeWarmMs = 10000;
     // The first spontaneous episode starts within this window.
-    static constexpr int kFirstEpisodeEarliestMs = 25000;
-    static constexpr int kFirstEpisodeLatestMs = 40000;
+    static constexpr int kFirstEpisodeEarliestMs = 20000;
+    static constexpr int kFirstEpisodeLatestMs = 35000;
 
     explicit EngineModel(std::uint32_t seed = 1, EngineClock clock = {});
 
